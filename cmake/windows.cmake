@@ -6,8 +6,6 @@ if(NOT QZ_HOST_BUILD_DIR OR NOT EXISTS "${QZ_GEN_DIR}/payloads.rc")
 endif()
 
 set(QZ_VERSION_DOTTED "${PROJECT_VERSION}")
-set(QZ_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${PROJECT_VERSION_TWEAK}")
-set(QZ_PRODUCT_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
 
 # Small: no unused code, stripped, runtime linked statically so the exe
 # needs no DLL beyond Windows' own.
@@ -39,25 +37,56 @@ target_link_libraries(qz_platform PUBLIC qz_core PRIVATE qz_warnings)
 
 configure_file(app/QZ_LoadingModule.manifest ${CMAKE_CURRENT_BINARY_DIR}/QZ_LoadingModule.manifest @ONLY)
 set(QZ_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/QZ_LoadingModule.manifest)
-configure_file(app/version_block.rc.in ${CMAKE_CURRENT_BINARY_DIR}/version_block.rc @ONLY)
-set(QZ_VERSION_BLOCK "#include \"${CMAKE_CURRENT_BINARY_DIR}/version_block.rc\"")
-set(QZ_PAYLOAD_RESOURCES "#include \"${QZ_GEN_DIR}/payloads.rc\"")
-configure_file(app/QZ_LoadingModule.rc.in ${CMAKE_CURRENT_BINARY_DIR}/QZ_LoadingModule.rc @ONLY)
-
 file(GLOB QZ_GENERATED_DATA CONFIGURE_DEPENDS ${QZ_GEN_DIR}/*)
-set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/QZ_LoadingModule.rc PROPERTIES
-  OBJECT_DEPENDS "${QZ_GENERATED_DATA};${QZ_MANIFEST};${CMAKE_CURRENT_BINARY_DIR}/version_block.rc")
 
-add_executable(QZ_LoadingModule WIN32
+# The program's code, shared by the program and the test builds that only
+# differ in their resources.
+add_library(qz_app OBJECT
   app/QZ_LoadingModule.cpp
   app/Main.cpp
   app/picture_button.cpp
   app/runtime_support.cpp
-  ${CMAKE_CURRENT_BINARY_DIR}/QZ_LoadingModule.rc
 )
-target_compile_options(QZ_LoadingModule PRIVATE ${QZ_WIN_COMPILE} -municode)
-target_link_options(QZ_LoadingModule PRIVATE ${QZ_WIN_LINK} -municode -mwindows)
-target_link_libraries(QZ_LoadingModule PRIVATE qz_platform qz_warnings comctl32 shell32)
+target_compile_options(qz_app PRIVATE ${QZ_WIN_COMPILE} -municode)
+target_link_libraries(qz_app PRIVATE qz_platform qz_warnings)
+
+# qz_add_program(<target> VERSION_BLOCK <rc or empty> PAYLOADS <rc> CHANGES <file or empty>)
+# links the program with a resource script made from app/QZ_LoadingModule.rc.in.
+function(qz_add_program target)
+  cmake_parse_arguments(ARG "" "VERSION_BLOCK;PAYLOADS;CHANGES" "" ${ARGN})
+  set(QZ_VERSION_BLOCK "")
+  if(ARG_VERSION_BLOCK)
+    set(QZ_VERSION_BLOCK "#include \"${ARG_VERSION_BLOCK}\"")
+  endif()
+  set(QZ_PAYLOAD_RESOURCES "#include \"${ARG_PAYLOADS}\"")
+  set(QZ_CHANGES_RESOURCE "")
+  if(ARG_CHANGES)
+    set(QZ_CHANGES_RESOURCE "Changes RCDATA \"${ARG_CHANGES}\"")
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/app/QZ_LoadingModule.rc.in ${rc} @ONLY)
+  set_source_files_properties(${rc} PROPERTIES
+    OBJECT_DEPENDS "${QZ_GENERATED_DATA};${QZ_MANIFEST};${ARG_VERSION_BLOCK};${ARG_PAYLOADS}")
+  add_executable(${target} WIN32 $<TARGET_OBJECTS:qz_app> ${rc})
+  target_link_options(${target} PRIVATE ${QZ_WIN_LINK} -municode -mwindows)
+  target_link_libraries(${target} PRIVATE qz_platform comctl32 shell32)
+endfunction()
+
+# qz_version_block(<out> <major> <minor> <patch> <tweak> <translation> <extra string values>)
+function(qz_version_block out major minor patch tweak translation)
+  set(QZ_VERSION_COMMAS "${major},${minor},${patch},${tweak}")
+  set(QZ_VERSION_DOTTED "${major}.${minor}.${patch}.${tweak}")
+  set(QZ_PRODUCT_VERSION "${major}.${minor}")
+  set(QZ_TRANSLATION "${translation}")
+  configure_file(${PROJECT_SOURCE_DIR}/app/version_block.rc.in ${out} @ONLY)
+endfunction()
+
+qz_version_block(${CMAKE_CURRENT_BINARY_DIR}/version_block.rc ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR}
+                 ${PROJECT_VERSION_PATCH} ${PROJECT_VERSION_TWEAK} "0x0419, 1251")
+qz_add_program(QZ_LoadingModule
+  VERSION_BLOCK ${CMAKE_CURRENT_BINARY_DIR}/version_block.rc
+  PAYLOADS ${QZ_GEN_DIR}/payloads.rc
+  CHANGES ${QZ_GEN_DIR}/Changes.pdf)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   # The build that runs under Wine: automation tool and end-to-end tests.
