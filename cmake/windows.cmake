@@ -46,9 +46,17 @@ add_library(qz_app OBJECT
   app/Main.cpp
   app/picture_button.cpp
   app/runtime_support.cpp
+  app/load_config.cpp
 )
 target_compile_options(qz_app PRIVATE ${QZ_WIN_COMPILE} -municode)
 target_link_libraries(qz_app PRIVATE qz_platform qz_warnings)
+
+# The C name _load_config_used as the linker sees it.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(QZ_LOAD_CONFIG_SYMBOL _load_config_used)
+else()
+  set(QZ_LOAD_CONFIG_SYMBOL __load_config_used)
+endif()
 
 # qz_add_program(<target> VERSION_BLOCK <rc or empty> PAYLOADS <rc> CHANGES <file or empty>)
 # links the program with a resource script made from app/QZ_LoadingModule.rc.in.
@@ -68,8 +76,14 @@ function(qz_add_program target)
   set_source_files_properties(${rc} PROPERTIES
     OBJECT_DEPENDS "${QZ_GENERATED_DATA};${QZ_MANIFEST};${ARG_VERSION_BLOCK};${ARG_PAYLOADS}")
   add_executable(${target} WIN32 $<TARGET_OBJECTS:qz_app> ${rc})
-  target_link_options(${target} PRIVATE ${QZ_WIN_LINK} -municode -mwindows)
+  set(map ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
+  target_link_options(${target} PRIVATE ${QZ_WIN_LINK} -municode -mwindows
+                      -Wl,-u,${QZ_LOAD_CONFIG_SYMBOL} -Wl,-Map=${map})
   target_link_libraries(${target} PRIVATE qz_platform comctl32 shell32)
+  # The linker leaves the load-config entry empty; point it at the table.
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${QZ_HOST_BUILD_DIR}/tools/qz_pe_load_config $<TARGET_FILE:${target}> ${map}
+    VERBATIM)
 endfunction()
 
 # qz_version_block(<out> <major> <minor> <patch> <tweak> <translation> <extra string values>)

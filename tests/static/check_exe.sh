@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Static checks of the 32-bit release exe, which cannot run on this machine:
 # format, imports, manifest, version block, embedded data and size.
-#   check_exe.sh <exe> <qz_version_block_dump> <gen dir> <expected version dump>
+#   check_exe.sh <exe> <qz_version_block_dump> <gen dir> <expected version dump> <qz_pe_load_config>
 set -uo pipefail
-exe=$1 dump=$2 gen=$3 expected_version=$4
+exe=$1 dump=$2 gen=$3 expected_version=$4 load_config=$5
 triple=i686-w64-mingw32
 failures=0
 ok()   { echo "ok   - $*"; }
@@ -27,6 +27,12 @@ check "imports at least kernel32 and user32" grep -q '^user32.dll$' <<<"$imports
 for dll in $imports; do
   check "import $dll is a Windows system DLL safe from planting" grep -Eq "$allowed" <<<"$dll"
 done
+
+# Load configuration: DLLs the imports pull in come from System32 only.
+config=$("$load_config" --print "$exe")
+check "load-config directory points at the program's table" grep -q '^table_size=72$' <<<"$config"
+check "dependent DLLs load from System32 only (flags 0x800)" grep -q '^dependent_load_flags=0x800$' <<<"$config"
+check "image checksum is right after the post-link step" grep -q '^checksum_ok=1$' <<<"$config"
 
 # Manifest.
 wrestool -x --raw --type=24 "$exe" >"$tmp/manifest.xml" 2>/dev/null
