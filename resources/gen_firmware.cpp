@@ -84,6 +84,9 @@ int main(int argc, char** argv) {
     const std::string variantTable = argv[2];
     const std::string realFolder = argc == 4 ? argv[3] : "";
 
+    // An older script must not outlive a failed run and embed a mixed set.
+    std::remove((outdir + "/payloads.rc").c_str());
+
     std::string script = "// Made by qz_gen_firmware: the embedded payloads, in write order.\n";
     const std::string firstImageFile = Ascii(qz::kPayloadTable[1].fileName);
     for (const qz::PayloadEntry& entry : qz::kPayloadTable) {
