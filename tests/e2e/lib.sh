@@ -264,13 +264,14 @@ qa() {
   return "$status"
 }
 
-# e2e_start <exe>: copies the program into the case's program folder, starts
-# it and waits for its window.
+# e2e_start <exe> [working folder]: copies the program into the case's
+# program folder, starts it (in the program folder unless another working
+# folder is given) and waits for its window.
 e2e_start() {
-  local exe=$1
+  local exe=$1 cwd=${2:-$E2E_DIR/program}
   cp "$exe" "$E2E_DIR/program/"
   E2E_APP_EXE=$E2E_DIR/program/$(basename "$exe")
-  (cd "$E2E_DIR/program" && exec "$E2E_WINE" "$E2E_APP_EXE") >"$E2E_DIR/app.log" 2>&1 &
+  (cd "$cwd" && exec "$E2E_WINE" "$E2E_APP_EXE") >"$E2E_DIR/app.log" 2>&1 &
   E2E_APP_PID=$!
   qa wait-window 20000 || e2e_abort "the program's window did not appear"
 }

@@ -78,7 +78,10 @@ expect_opened() {
   assert_file_eq "$document" "$viewer/opened-$n.pdf" "$what: the document was complete when the viewer opened it"
 }
 
-e2e_start "$exe"
+# Started from another working folder, as from a shortcut: the document
+# goes beside the program, not into the current folder.
+mkdir -p "$E2E_DIR/elsewhere"
+e2e_start "$exe" "$E2E_DIR/elsewhere"
 xdotool mousemove 0 0
 
 # --- tool tip of the picture button ----------------------------------------
@@ -94,6 +97,7 @@ xdotool mousemove 0 0
 [[ ! -e "$saved" ]] || e2e_abort "the program folder already holds Changes.pdf"
 qa click 104
 expect_opened "first click" 1
+assert_eq "" "$(ls -A "$E2E_DIR/elsewhere")" "nothing was saved in the working folder"
 
 # An older, longer list is there: it is replaced, not written over in part.
 printf 'an older change list, line %04d\n' {1..2000} >"$saved"
