@@ -266,14 +266,22 @@ qa() {
 
 # e2e_start <exe> [working folder]: copies the program into the case's
 # program folder, starts it (in the program folder unless another working
-# folder is given) and waits for its window.
+# folder is given) and waits for its window. E2E_STARTUP then holds what
+# `qa startup` read the moment the window appeared.
 e2e_start() {
-  local exe=$1 cwd=${2:-$E2E_DIR/program}
+  local exe=$1 cwd=${2:-$E2E_DIR/program} ready=$E2E_DIR/startup.ready
   cp "$exe" "$E2E_DIR/program/"
   E2E_APP_EXE=$E2E_DIR/program/$(basename "$exe")
+  # The watcher is looking before the program starts, so it reads the window
+  # the moment it appears.
+  rm -f "$ready"
+  qa startup 20000 "Z:${ready//\//\\}" >"$E2E_DIR/startup.out" &
+  local watcher=$!
+  e2e_wait_until 20 test -e "$ready" || e2e_abort "qzauto did not start"
   (cd "$cwd" && exec "$E2E_WINE" "$E2E_APP_EXE") >"$E2E_DIR/app.log" 2>&1 &
   E2E_APP_PID=$!
-  qa wait-window 20000 || e2e_abort "the program's window did not appear"
+  wait "$watcher" || e2e_abort "the program's window did not appear"
+  E2E_STARTUP=$(cat "$E2E_DIR/startup.out")
 }
 
 # e2e_wait_exit <timeout_s>: waits for the program to end; its exit status

@@ -379,6 +379,29 @@ int CmdWaitWindow(const Context& c) {
     return kExitOk;
 }
 
+int CmdControls(const Context& c);
+
+// Waits for the window like wait-window, then at once prints its controls and
+// the number of drive-list entries: the state right after start, read before
+// the program's first timer tick can change it. Started before the program,
+// with a ready file that it creates once it is looking.
+int CmdStartup(const Context& c) {
+    if (c.args.size() > 1) {
+        HANDLE ready = CreateFileW(c.args[1].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (ready == INVALID_HANDLE_VALUE) Fail(L"cannot create " + c.args[1]);
+        CloseHandle(ready);
+    }
+    Context found = c;
+    found.main = WaitFor(OptionalMs(c, 0, kDefaultWaitMs), FindMainWindow);
+    if (!found.main) Fail(L"no visible TForm1 window appeared");
+    const ULONGLONG seen = GetTickCount64();
+    CmdControls(found);
+    HWND list = GetDlgItem(found.main, 102);
+    Print(L"list_count=" + std::to_wstring(list ? Send(list, CB_GETCOUNT) : -1));
+    Print(L"read_ms=" + std::to_wstring(GetTickCount64() - seen));
+    return kExitOk;
+}
+
 int CmdWindow(const Context& c) {
     RECT client{}, window{};
     GetClientRect(c.main, &client);
@@ -603,6 +626,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {L"wait-window", L"[timeout_ms]", 0, 1, false, CmdWaitWindow},
+    {L"startup", L"[timeout_ms] [ready_file]", 0, 2, false, CmdStartup},
     {L"window", L"", 0, 0, true, CmdWindow},
     {L"controls", L"", 0, 0, true, CmdControls},
     {L"text", L"<id>", 1, 1, true, CmdText},
