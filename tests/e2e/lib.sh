@@ -45,7 +45,7 @@ fail() {
 
 # Records a failure and ends the case now (the exit trap still cleans up).
 e2e_abort() {
-  fail "$*"
+  fail "$*" >&2  # on stderr too, as the caller's output may be discarded
   exit 1
 }
 
