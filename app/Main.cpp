@@ -174,15 +174,18 @@ void TForm1::CreateControls() {
 void TForm1::ApplyDpi(int dpi) {
     dpi_ = dpi;
     const FormLayout layout = LayoutForm(dpi, 0, 0, 0);
-    font_.Reset(CreateFontW(layout.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                            L"MS Sans Serif"));
-    versionFont_.Reset(CreateFontW(layout.fullVerFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                   RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_SWISS, L"Arial"));
+    // The controls take the new fonts before the old ones are deleted.
+    win::GdiObject font(CreateFontW(layout.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
+    win::GdiObject versionFont(CreateFontW(layout.fullVerFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                           RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
     for (HWND control : {Label1, DeviceBox, SaveButton, RzBmpButton1.Window()})
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
-    SendMessageW(FullVer, WM_SETFONT, reinterpret_cast<WPARAM>(versionFont_.Get()), TRUE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    SendMessageW(FullVer, WM_SETFONT, reinterpret_cast<WPARAM>(versionFont.Get()), TRUE);
+    font_ = std::move(font);
+    versionFont_ = std::move(versionFont);
     SendMessageW(DeviceBox, CB_SETITEMHEIGHT, 0, layout.deviceBoxItemHeight);
     RzBmpButton1.SetPictureSize(layout.rzBmpButton1.w);
     LayoutControls();

@@ -14,18 +14,12 @@ constexpr UINT_PTR kSubclassId = 1;
 
 }  // namespace
 
-PictureButton::~PictureButton() {
-    if (images_ != nullptr) ImageList_Destroy(images_);
-    for (HBITMAP picture : pictures_)
-        if (picture != nullptr) DeleteObject(picture);
-}
-
 void PictureButton::Create(HWND parent, int id, const wchar_t* up, const wchar_t* hot, const wchar_t* down) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const wchar_t* names[3] = {up, hot, down};
     for (int i = 0; i < 3; ++i) {
-        pictures_[i] = static_cast<HBITMAP>(LoadImageW(instance, names[i], IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        if (pictures_[i] == nullptr) win::ThrowLastError(L"Не удалось загрузить рисунок " + std::wstring(names[i]));
+        pictures_[i].Reset(LoadImageW(instance, names[i], IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        if (!pictures_[i]) win::ThrowLastError(L"Не удалось загрузить рисунок " + std::wstring(names[i]));
     }
     hwnd_ = CreateWindowExW(0, WC_BUTTONW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_OWNERDRAW,
                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
@@ -41,29 +35,28 @@ void PictureButton::Create(HWND parent, int id, const wchar_t* up, const wchar_t
 }
 
 void PictureButton::SetPictureSize(int size) {
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0);
-    if (list == nullptr) win::ThrowLastError(L"Не удалось подготовить рисунки кнопки");
+    win::Owner<ImageListTraits> list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 3, 0));
+    if (!list) win::ThrowLastError(L"Не удалось подготовить рисунки кнопки");
     HDC screen = GetDC(nullptr);
     HDC source = CreateCompatibleDC(screen);
     HDC target = CreateCompatibleDC(screen);
-    for (HBITMAP picture : pictures_) {
+    for (const win::GdiObject& picture : pictures_) {
         BITMAP info{};
-        GetObjectW(picture, sizeof info, &info);
+        GetObjectW(picture.Get(), sizeof info, &info);
         win::GdiObject scaled(CreateCompatibleBitmap(screen, size, size));
-        const HGDIOBJ oldSource = SelectObject(source, picture);
+        const HGDIOBJ oldSource = SelectObject(source, picture.Get());
         const HGDIOBJ oldTarget = SelectObject(target, scaled.Get());
         // Nearest-neighbour keeps the transparent white exact at the edges.
         SetStretchBltMode(target, COLORONCOLOR);
         StretchBlt(target, 0, 0, size, size, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
         SelectObject(source, oldSource);
         SelectObject(target, oldTarget);
-        ImageList_AddMasked(list, static_cast<HBITMAP>(scaled.Get()), kTransparent);
+        ImageList_AddMasked(list.Get(), static_cast<HBITMAP>(scaled.Get()), kTransparent);
     }
     DeleteDC(target);
     DeleteDC(source);
     ReleaseDC(nullptr, screen);
-    if (images_ != nullptr) ImageList_Destroy(images_);
-    images_ = list;
+    images_ = std::move(list);
     if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -86,12 +79,12 @@ void PictureButton::SetToolTipDelay(int milliseconds) {
 void PictureButton::Draw(const DRAWITEMSTRUCT& item) const {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     const int picture = (item.itemState & ODS_SELECTED) ? kDown : hot_ ? kHot : kUp;
-    if (images_ != nullptr) {
+    if (images_) {
         int width = 0, height = 0;
-        ImageList_GetIconSize(images_, &width, &height);
+        ImageList_GetIconSize(images_.Get(), &width, &height);
         const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - width) / 2;
         const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - height) / 2;
-        ImageList_Draw(images_, picture, item.hDC, x, y, ILD_TRANSPARENT);
+        ImageList_Draw(images_.Get(), picture, item.hDC, x, y, ILD_TRANSPARENT);
     }
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         RECT focus = item.rcItem;

@@ -8,12 +8,19 @@
 
 #include <string>
 
+#include "platform/handle.h"
+
 namespace qz {
+
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static Handle Invalid() { return nullptr; }
+    static bool Close(Handle h) { return ImageList_Destroy(h) != FALSE; }
+};
 
 class PictureButton {
 public:
     PictureButton() = default;
-    ~PictureButton();
     PictureButton(const PictureButton&) = delete;
     PictureButton& operator=(const PictureButton&) = delete;
 
@@ -36,8 +43,8 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND toolTip_ = nullptr;
-    HBITMAP pictures_[3] = {};
-    HIMAGELIST images_ = nullptr;
+    win::GdiObject pictures_[3];
+    win::Owner<ImageListTraits> images_;
     bool hot_ = false;
     std::wstring toolTipText_;
 };
