@@ -96,5 +96,15 @@ assert_eq 104 "$(qa focus)" "Shift+Tab goes back to RzBmpButton1"
 
 e2e_screenshot "${QZ_SCREENSHOT_DIR:-$E2E_DIR}/window.png"
 
+# Space presses the focused button, as in any dialog: here the write button.
+xdotool key shift+Tab
+assert_within 2 "Shift+Tab reaches the write button" focus_is 103
+xdotool key space
+box=$(qa msgbox) || true
+assert_contains "$box" "caption=Процесс завершен" "Space on the write button writes the firmware"
+qa msgbox-ok
+qa msgbox >/dev/null && qa msgbox-ok
+assert_eq 15 "$(find "$E2E_DIR/stick" -maxdepth 1 -type f | wc -l)" "the fifteen files are on the drive"
+
 qa close
 e2e_wait_exit 10 && assert_eq 0 "$E2E_APP_STATUS" "closing the window ends the process"
