@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12 (run as root).
-# Never installs wine32: on machines without 32-bit support it breaks wine.
+# Only the 64-bit Wine loader: these machines cannot run 32-bit code, and the
+# 32-bit Wine package would take over the wine command and break it.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config file
