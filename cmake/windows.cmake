@@ -86,7 +86,8 @@ function(qz_add_program target)
     VERBATIM)
 endfunction()
 
-# qz_version_block(<out> <major> <minor> <patch> <tweak> <translation> <extra string values>)
+# qz_version_block(<out> <major> <minor> <patch> <tweak> <translation>): the version block
+# of app/version_block.rc.in with these numbers.
 function(qz_version_block out major minor patch tweak translation)
   set(QZ_VERSION_COMMAS "${major},${minor},${patch},${tweak}")
   set(QZ_VERSION_DOTTED "${major}.${minor}.${patch}.${tweak}")

@@ -60,12 +60,6 @@ struct LibraryTraits {
     static bool Close(Handle h) { return FreeLibrary(h) != FALSE; }
 };
 
-struct IconTraits {
-    using Handle = HICON;
-    static Handle Invalid() { return nullptr; }
-    static bool Close(Handle h) { return DestroyIcon(h) != FALSE; }
-};
-
 using FileHandle = Owner<FileHandleTraits>;
 using GdiObject = Owner<GdiObjectTraits>;
 using Library = Owner<LibraryTraits>;
